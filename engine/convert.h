@@ -15,8 +15,15 @@
 extern std::size_t LastPos;
 
 // Rewrites line in place with the whole table (pairs 1 to PairCount).
-// Not reentrant: LastPos is shared.
+// Not reentrant: LastPos is shared. Pairs whose pattern cannot occur in the
+// line are passed over without a search, so the cost grows with the line
+// rather than with the size of the table.
 void ConvertLine(std::string& line);
+
+// The same rewriting as ConvertLine, done the plain way: every pair searches
+// the line in turn. Kept as the reference that ConvertLine is measured and
+// checked against.
+void ConvertLinePlain(std::string& line);
 
 // Applies one pair to line in place: replaces the first occurrence of pattern
 // unless there is none, pattern is empty, or it starts at LastPos.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "engine/table.h"
@@ -114,6 +115,39 @@ TEST(ConvertSourceText, CutsLinesAt4096AndEndsEachWithCrLf)
     std::string expected = "b1\r\nb" + std::string(4095, 'a') + "\r\n\r\nend\r\n";
     EXPECT_EQ(result, expected);
     EXPECT_EQ(ConvertSourceText(""), "");
+    FreeTables();
+}
+
+}  // namespace
+
+namespace {
+
+// Random tables over a small alphabet, so that patterns match often, overlap,
+// and replacements create and destroy matches of later pairs.
+TEST(ConvertLine, AgreesWithPlainLoopOnRandomTables)
+{
+    std::mt19937 random(20261211);
+    const std::string alphabet = "ab=!<>\xE4 ";
+    auto word = [&](std::size_t maxLen) {
+        std::string s(std::uniform_int_distribution<std::size_t>(0, maxLen)(random), ' ');
+        for (char& c : s) c = alphabet[random() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 300; ++round) {
+        PairList pairs;
+        int n = std::uniform_int_distribution<int>(1, 40)(random);
+        for (int k = 0; k < n; ++k) pairs.emplace_back(word(4), word(5));
+        UseTable(pairs);
+        for (int i = 0; i < 20; ++i) {
+            std::string fast = word(30);
+            std::string plain = fast;
+            ConvertLine(fast);
+            std::size_t fastPos = LastPos;
+            ConvertLinePlain(plain);
+            ASSERT_EQ(fast, plain) << "round " << round;
+            ASSERT_EQ(fastPos, LastPos) << "round " << round;
+        }
+    }
     FreeTables();
 }
 
