@@ -101,6 +101,20 @@ if(EXPECT_WINDOW)
             message(FATAL_ERROR "desktop-file-validate rejects the installed entry:\n${out}")
         endif()
     endif()
+    # Start the window as the entry does (its Exec in its Path, both checked
+    # above), staged: it must still run after a few seconds instead of ending
+    # at once (a missing library, a crash). A table that fails to load shows
+    # a modal box and keeps running too; the tables are checked above.
+    find_program(TIMEOUT timeout)
+    if(EXPECT_TABLES AND TIMEOUT)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+                                ${TIMEOUT} 3 "${root}/${BINDIR}/velmora"
+                        WORKING_DIRECTORY "${root}/${DATADIR}/velmora/tables"
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+        if(NOT rc EQUAL 124)
+            message(FATAL_ERROR "the installed window ended with ${rc}:\n${out}")
+        endif()
+    endif()
     if(EXPECT_ICON)
         expect_file(${DATADIR}/icons/hicolor/32x32/apps/velmora.png)
     endif()
