@@ -157,15 +157,17 @@ void FindCountFacts(const TTableScan& cpp, const TTableScan& pascal, TFindings& 
     }
 }
 
-// Patterns that can never match, and patterns that an earlier pattern is part
-// of. Source lines never hold an LF (it ends a source line) or a NUL (it ends
-// the source text), so a pattern with one of them can only match where an
-// earlier replacement put it in.
+// Patterns that can never match, and patterns that the pattern of an earlier
+// pair that changes text is part of. Source lines never hold an LF (it ends a source line) or a NUL
+// (it ends the source text), so a pattern with one of them can only match where an earlier
+// replacement put it in.
 void FindPatternFacts(const TTableScan& cpp, TFindings& findings)
 {
     bool replacementsHoldLF = false;
     bool replacementsHoldNUL = false;
-    // Each pattern that may match, with the first line it stands on.
+    // Each pattern that may match and change the line, with the first line it
+    // stands on. A pair whose replacement is its own pattern leaves the text
+    // as it was (it only moves LastPos), so it cannot rewrite a later pattern.
     std::unordered_map<std::string, std::size_t> earlier;
 
     for (std::size_t k = 1; k <= PairCount; ++k) {
@@ -228,7 +230,8 @@ void FindPatternFacts(const TTableScan& cpp, TFindings& findings)
                                         ", which are applied first and may rewrite them, so "
                                         "this pattern may never match as written");
             }
-            earlier.emplace(pattern, k);
+            if (ReplacementTable[k] != pattern)
+                earlier.emplace(pattern, k);
         }
         const std::string& replacement = ReplacementTable[k];
         replacementsHoldLF = replacementsHoldLF || replacement.find(kLF) != std::string::npos;

@@ -165,6 +165,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "x\r\ny\r\nx\r\n",
                   "1\r\n2\r\n3\r\n",
                   {"cpp.tap:3: pattern 'x' is the same as the pattern of line 1" + kMay}},
+        // A pair that puts back its own pattern changes no text.
+        CheckCase{"EarlierPairKeepsItsPattern",
+                  "if (\r\nif (\r\nif (x\r\n",
+                  "if (\r\nIF (\r\nIF x\r\n",
+                  {"cpp.tap:3: pattern 'if (x' contains the pattern 'if (' of line 2" + kMay}},
         // Only the first line of a repeated part is named.
         CheckCase{"SeveralEarlierPatternsInside",
                   "b\r\n=\r\nb\r\nab==\r\n",
