@@ -81,10 +81,21 @@ void BM_GeneratedTable(benchmark::State& state)
     FreeTables();
 }
 
-BENCHMARK(BM_ShippedTable<ConvertLine>)->Name("Convert/shipped/indexed")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShippedTable<ConvertLinePlain>)->Name("Convert/shipped/plain")->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GeneratedTable<ConvertLine>)->Name("Convert/generated/indexed")->Arg(7000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GeneratedTable<ConvertLinePlain>)->Name("Convert/generated/plain")->Arg(7000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ShippedTable<ConvertLine>)
+    ->Name("Convert/shipped/indexed")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShippedTable<ConvertLinePlain>)
+    ->Name("Convert/shipped/plain")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeneratedTable<ConvertLine>)
+    ->Name("Convert/generated/indexed")
+    ->Arg(7000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GeneratedTable<ConvertLinePlain>)
+    ->Name("Convert/generated/plain")
+    ->Arg(7000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 // Start-up cost of the table itself: reading both files and the first line
 // conversion, which builds the index.

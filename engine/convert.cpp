@@ -24,8 +24,7 @@ void ReplaceAt(const std::string& pattern, const std::string& replacement, std::
     line.replace(pos - 1, pattern.size(), replacement);
 }
 
-void ReplacePattern(const std::string& pattern, const std::string& replacement,
-                    std::string& line)
+void ReplacePattern(const std::string& pattern, const std::string& replacement, std::string& line)
 {
     std::size_t p = FirstOccurrence(pattern, line);
     if (p == 0 || p == LastPos) return;
@@ -187,8 +186,8 @@ private:
 
     bool built_ = false;
     std::size_t pairCount_ = 0;
-    std::vector<std::uint32_t> start_;    // pairs of key c: pairs_[start_[c] .. start_[c + 1])
-    std::vector<std::uint32_t> pairs_;    // pair numbers, ascending within each key
+    std::vector<std::uint32_t> start_;      // pairs of key c: pairs_[start_[c] .. start_[c + 1])
+    std::vector<std::uint32_t> pairs_;      // pair numbers, ascending within each key
     std::vector<std::uint32_t> keysStart_;  // byte pairs of pattern k: keys_[keysStart_[k] ..
     std::vector<std::uint32_t> keys_;       //   keysStart_[k + 1])
     std::vector<std::uint64_t> candidates_;

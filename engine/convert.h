@@ -27,8 +27,7 @@ void ConvertLinePlain(std::string& line);
 
 // Applies one pair to line in place: replaces the first occurrence of pattern
 // unless there is none, pattern is empty, or it starts at LastPos.
-void ReplacePattern(const std::string& pattern, const std::string& replacement,
-                    std::string& line);
+void ReplacePattern(const std::string& pattern, const std::string& replacement, std::string& line);
 
 // Replaces the pattern's length of characters of line starting at position
 // pos (1-based) with replacement, and records pos in LastPos.

@@ -45,7 +45,8 @@ void LoadTablesFrom(TTextFile& patterns, TTextFile& replacements)
     PairCount = 0;
     std::string line;
     do {
-        if (PairCount == std::numeric_limits<TPairCount>::max()) RaiseInOutError(8, patterns.Path());
+        if (PairCount == std::numeric_limits<TPairCount>::max())
+            RaiseInOutError(8, patterns.Path());
         ++PairCount;
         patterns.ReadLine(line, MaxEntryLength);
         PatternTable.Store(PairCount, line);

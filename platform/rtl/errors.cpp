@@ -26,16 +26,26 @@ template <typename E>
 std::string InOutErrorMessage(int code)
 {
     switch (code) {
-        case 2: return "Datei nicht gefunden";
-        case 3: return "Ungültiger Pfad";
-        case 4: return "Zu viele geöffnete Dateien";
-        case 5: return "Zugriff verweigert";
-        case 8: return "Zu wenig Arbeitsspeicher";
-        case 100: return "Lesefehler";
-        case 101: return "Schreibfehler";
-        case 102: return "Dateivariable nicht zugewiesen";
-        case 103: return "Datei nicht geöffnet";
-        case 106: return "Ungültige numerische Eingabe";
+        case 2:
+            return "Datei nicht gefunden";
+        case 3:
+            return "Ungültiger Pfad";
+        case 4:
+            return "Zu viele geöffnete Dateien";
+        case 5:
+            return "Zugriff verweigert";
+        case 8:
+            return "Zu wenig Arbeitsspeicher";
+        case 100:
+            return "Lesefehler";
+        case 101:
+            return "Schreibfehler";
+        case 102:
+            return "Dateivariable nicht zugewiesen";
+        case 103:
+            return "Datei nicht geöffnet";
+        case 106:
+            return "Ungültige numerische Eingabe";
     }
     return "E/A-Fehler " + std::to_string(code);
 }
@@ -43,24 +53,31 @@ std::string InOutErrorMessage(int code)
 int InOutErrorCodeFromErrno(int err)
 {
     switch (err) {
-        case ENOENT: return 2;
+        case ENOENT:
+            return 2;
         case ENOTDIR:
         case ENAMETOOLONG:
-        case ELOOP: return 3;
+        case ELOOP:
+            return 3;
         case EMFILE:
-        case ENFILE: return 4;
+        case ENFILE:
+            return 4;
         case EACCES:
         case EPERM:
         case EISDIR:
         case EROFS:
         case ETXTBSY:
         case ENXIO:
-        case ENODEV: return 5;
-        case ENOMEM: return 8;
-        case EIO: return 100;
+        case ENODEV:
+            return 5;
+        case ENOMEM:
+            return 8;
+        case EIO:
+            return 100;
         case ENOSPC:
         case EFBIG:
-        case EDQUOT: return 101;
+        case EDQUOT:
+            return 101;
     }
     return err > 0 ? err : 100;
 }

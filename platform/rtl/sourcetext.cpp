@@ -1,8 +1,8 @@
 #include "platform/rtl/sourcetext.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 #include "platform/rtl/errors.h"
 #include "platform/rtl/fileio.h"

@@ -1,9 +1,9 @@
 #include "platform/rtl/textfile.h"
 
-#include <cerrno>
-#include <algorithm>
-#include <cstring>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/rtl/errors.h"
 #include "platform/rtl/fileio.h"
