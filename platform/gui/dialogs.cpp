@@ -151,10 +151,10 @@ QStringList TFileDialogWindow::ListedPatterns() const
     return {};
 }
 
-bool TFileDialogWindow::Confirm(const QString& text)
+bool TFileDialogWindow::Confirm(const QString& text, TMsgResult defaultButton)
 {
     return MessageBox(this, text.toStdString(), title_.toStdString(), TMsgIcon::Warning,
-                      TMsgButtons::YesNo) == TMsgResult::Yes;
+                      TMsgButtons::YesNo, defaultButton) == TMsgResult::Yes;
 }
 
 void TFileDialogWindow::accept()
@@ -193,11 +193,13 @@ void TFileDialogWindow::accept()
         return;
     }
     if (info.exists() && (options_ & ofOverwritePrompt) &&
-        !Confirm(path + QStringLiteral(" already exists.\nDo you want to replace it?"))) {
+        !Confirm(path + QStringLiteral(" already exists.\nDo you want to replace it?"),
+                 TMsgResult::No)) {
         return;
     }
     if (!info.exists() && (options_ & ofCreatePrompt) &&
-        !Confirm(path + QStringLiteral(" does not exist.\nDo you want to create it?"))) {
+        !Confirm(path + QStringLiteral(" does not exist.\nDo you want to create it?"),
+                 TMsgResult::Yes)) {
         return;
     }
     chosen_ = info.absoluteFilePath();

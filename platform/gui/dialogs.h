@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/messages.h"
+
 class QWidget;
 
 enum TOpenOption : unsigned {
@@ -112,7 +114,7 @@ public slots:
     void accept() override;
 
 private:
-    bool Confirm(const QString& text);
+    bool Confirm(const QString& text, TMsgResult defaultButton);
 
     QString title_;
     QString defaultExt_;

@@ -8,9 +8,9 @@
 #include "platform/gui/testseams.h"
 
 TMsgResult MessageBox(QWidget* owner, const std::string& text, const std::string& title,
-                      TMsgIcon icon, TMsgButtons buttons)
+                      TMsgIcon icon, TMsgButtons buttons, TMsgResult defaultButton)
 {
-    TestSeams::TBoxRecord record{title, text, icon, buttons, owner != nullptr};
+    TestSeams::TBoxRecord record{title, text, icon, buttons, owner != nullptr, defaultButton};
     if (auto answer = TestSeamsInternal::InterceptBox(record)) return *answer;
 
     QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
@@ -29,7 +29,9 @@ TMsgResult MessageBox(QWidget* owner, const std::string& text, const std::string
                     qtButtons, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::PlainText);
-    if (buttons == TMsgButtons::YesNo) box.setDefaultButton(QMessageBox::No);
+    if (buttons == TMsgButtons::YesNo) {
+        box.setDefaultButton(defaultButton == TMsgResult::Yes ? QMessageBox::Yes : QMessageBox::No);
+    }
     int pressed = box.exec();
     if (activeBefore) activeBefore->activateWindow();
 

@@ -16,8 +16,10 @@ enum class TMsgResult { Ok, Yes, No };
 // the box has no owner window; otherwise it is modal to the owner's window
 // and the owner becomes active again afterwards. Application-modal in both
 // cases: no other window of the program takes input while it is open.
+// defaultButton is the button Enter presses in a Yes/No box.
 TMsgResult MessageBox(QWidget* owner, const std::string& text, const std::string& title,
-                      TMsgIcon icon, TMsgButtons buttons);
+                      TMsgIcon icon, TMsgButtons buttons,
+                      TMsgResult defaultButton = TMsgResult::No);
 
 // Sounds the system's alert for a refused command. type is the alert kind of
 // the design (1 for the default alert); it is recorded for tests.

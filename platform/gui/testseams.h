@@ -35,6 +35,7 @@ struct TBoxRecord {
     TMsgIcon icon = TMsgIcon::None;
     TMsgButtons buttons = TMsgButtons::Ok;
     bool hasOwner = false;
+    TMsgResult defaultButton = TMsgResult::No;  // of a Yes/No box
 };
 
 // From now on every box is recorded and answered with answer instead of

@@ -200,6 +200,9 @@ void TestDialogs::acceptChecksAndAsks()
         QCOMPARE(QString::fromStdString(boxes[0].text), box.arg(dir_.path()));
         QCOMPARE(QString::fromStdString(boxes[0].title), QString::fromStdString(dialog->Title()));
         QVERIFY(boxes[0].hasOwner);
+        // Enter creates a new file but does not replace an old one.
+        if (boxes[0].buttons == TMsgButtons::YesNo)
+            QCOMPARE(boxes[0].defaultButton, box.contains("create") ? TMsgResult::Yes : TMsgResult::No);
     }
     if (chosen.isEmpty()) {
         QCOMPARE(w->result(), int(QDialog::Rejected));
