@@ -1,7 +1,10 @@
 #include "app/Main.h"
 
+#include "engine/convert.h"
 #include "engine/table.h"
+#include "platform/gui/messages.h"
 #include "platform/gui/units.h"
+#include "platform/rtl/sourcetext.h"
 
 TMainForm* MainForm = nullptr;
 bool SourceLoaded = false;
@@ -68,8 +71,45 @@ TMainForm::TMainForm()
     SaveDialog->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofCreatePrompt | ofEnableSizing);
 }
 
-void TMainForm::FileOpenItemClick(TObject*) {}
+void TMainForm::FileOpenItemClick(TObject*)
+{
+    DestMemo->Clear();
+    SourceMemo->Clear();
+    if (OpenDialog->Execute()) {
+        SourceMemo->LoadFromFile(OpenDialog->FileName());
+        SourceLoaded = true;
+    } else {
+        SourceLoaded = false;
+    }
+    Converted = false;
+}
 
-void TMainForm::ConvertItemClick(TObject*) {}
+void TMainForm::ConvertItemClick(TObject*)
+{
+    DestMemo->Clear();
+    if (!SourceLoaded) {
+        MessageBeep(1);
+        Converted = false;
+        return;
+    }
+    const std::size_t n = SourceMemo->LineCount();
+    {
+        TMemoUpdate update(DestMemo);
+        std::string line;
+        for (std::size_t i = 0; i < n; ++i) {
+            line = LineForConversion(SourceMemo->Line(i));
+            ConvertLine(line);
+            DestMemo->AppendLine(line);
+        }
+    }
+    Converted = true;
+}
 
-void TMainForm::SaveDestItemClick(TObject*) {}
+void TMainForm::SaveDestItemClick(TObject*)
+{
+    if (!Converted) {
+        MessageBeep(1);
+        return;
+    }
+    if (SaveDialog->Execute()) DestMemo->SaveToFile(SaveDialog->FileName());
+}
