@@ -84,6 +84,9 @@ void TMemo::Clear()
 void TMemo::LoadFromFile(const std::string& path)
 {
     std::string text = LoadSourceText(path);
+    for (std::string_view line : ViewLines(text)) {
+        if (line.size() > MaxViewLineLength) RaiseTextCapacityError(path);
+    }
     SetText(std::move(text));
 }
 

@@ -61,6 +61,7 @@ private slots:
     void newViewHoldsOneEmptyLine();
     void loadFailuresLeaveTheViewAlone_data();
     void loadFailuresLeaveTheViewAlone();
+    void longestLineLoads();
 
 private:
     TForm* form_ = nullptr;
@@ -274,6 +275,7 @@ void TestViewText::loadFailuresLeaveTheViewAlone_data()
     QTest::newRow("named pipe") << "fifo" << "Datei %1 kann nicht geöffnet werden";
     QTest::newRow("device") << "/dev/zero" << "Datei %1 kann nicht geöffnet werden";
     QTest::newRow("over capacity") << "huge.c" << "Text überschreitet Memo-Kapazität";
+    QTest::newRow("line too long") << "longline.c" << "Text überschreitet Memo-Kapazität";
 }
 
 void TestViewText::loadFailuresLeaveTheViewAlone()
@@ -285,6 +287,10 @@ void TestViewText::loadFailuresLeaveTheViewAlone()
     if (name == "huge.c") {
         guitest::WriteBytes(dir_.path() + "/huge.c", std::string(MemoCapacity + 1, 'x'));
     }
+    if (name == "longline.c") {
+        guitest::WriteBytes(dir_.path() + "/longline.c",
+                            "short\r\n" + std::string(MaxViewLineLength + 1, 'x') + "\r\n");
+    }
     const QString path = name.startsWith('/') ? name : dir_.path() + "/" + name;
     memo_->SetText("kept\r\n");
     try {
@@ -295,6 +301,14 @@ void TestViewText::loadFailuresLeaveTheViewAlone()
                  message.contains("%1") ? message.arg(path) : message);
     }
     COMPARE_BYTES(memo_->Text(), "kept\r\n");
+}
+
+void TestViewText::longestLineLoads()
+{
+    const std::string line(MaxViewLineLength, 'x');
+    guitest::WriteBytes(dir_.path() + "/longest.c", line + "\n" + line);
+    memo_->LoadFromFile((dir_.path() + "/longest.c").toStdString());
+    COMPARE_BYTES(memo_->Text(), line + "\r\n" + line);
 }
 
 QTEST_MAIN(TestViewText)
