@@ -201,6 +201,19 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"Dangling", "../elsewhere/new.pas", "elsewhere/new.pas", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Disabled until saving works for every valid name: the temporary file beside
+// the target is named after it with 8 more bytes, so a name near the longest a
+// folder takes (255 bytes) fails with ENAMETOOLONG.
+TEST_F(Save, DISABLED_ToLongestFileName)
+{
+    const std::string out = dir_ / (std::string(251, 'n') + ".pas");
+    WriteFile(out, kOld);
+    RunResult run = Convert(out);
+    ASSERT_TRUE(run.exited && run.exitCode == 0) << Describe(run);
+    EXPECT_EQ(ReadFile(out), Expected());
+    EXPECT_EQ(Names(dir_.Path().string()).size(), 4u);  // tables, source, result
+}
+
 TEST_F(Save, ToNameThatIsADirectory)
 {
     const std::string out = dir_ / "out.pas";
