@@ -86,6 +86,21 @@ mode_t CurrentUmask()
     return mask;
 }
 
+// Overwrites an existing file directly; the fallback when no temporary file can
+// be made beside it.
+int WriteInPlace(const std::string& target, std::string_view data)
+{
+    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return 1;
+    if (!WriteAll(fd, data) || ::fsync(fd) != 0) {
+        int err = errno;
+        ::close(fd);
+        errno = err;
+        return 2;
+    }
+    return ::close(fd) == 0 ? 0 : 2;
+}
+
 }  // namespace
 
 int ReplaceFileContents(const std::string& path, std::string_view data)
@@ -100,12 +115,27 @@ int ReplaceFileContents(const std::string& path, std::string_view data)
     }
     if (!exists && errno != ENOENT) return 1;
 
+    // The user must be allowed to write the file itself, not only the folder:
+    // a read-only file is not replaced behind its owner's back.
+    if (exists) {
+        int probe = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (probe < 0) return 1;
+        ::close(probe);
+    }
+
     auto slash = target.rfind('/');
     std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "." + base + ".XXXXXX";
+    // A short fixed name, so that a target of the longest name a folder takes
+    // still gets a temporary file beside it.
+    std::string temp = dir + ".velmora-XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return 1;
+    if (fd < 0) {
+        // A writable file in a folder that takes no new files can still be
+        // written, only not through a temporary file.
+        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS))
+            return WriteInPlace(target, data);
+        return 1;
+    }
 
     mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (::fchmod(fd, mode) != 0 && exists) {

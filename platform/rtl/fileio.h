@@ -25,7 +25,10 @@ bool WriteAll(int fd, std::string_view data);
 // The bytes go to a temporary file beside the target, which is flushed to the
 // disk and then renamed over the target. An existing target keeps its
 // permission bits; a symbolic link is followed and its target replaced, the
-// link itself stays. Returns 0 on success, otherwise one of:
+// link itself stays. A file the caller may not write is refused. Where the
+// folder takes no new files but the file itself is writable, the file is
+// overwritten in place, and a failed write then leaves it short.
+// Returns 0 on success, otherwise one of:
 //   1  the file could not be created (errno says why), nothing was changed;
 //   2  writing stopped short (errno says why), nothing was changed.
 int ReplaceFileContents(const std::string& path, std::string_view data);

@@ -85,6 +85,24 @@ TEST_F(Save, IntoFolderThatIsNotWritable)
     EXPECT_TRUE(Names(folder).empty());
 }
 
+TEST_F(Save, WritableFileInFolderThatIsNotWritable)
+{
+    // No temporary file can go beside it, but the file itself may be written.
+    if (UnprivilegedUid() < 0) GTEST_SKIP() << kRootSkip;
+    const std::string folder = dir_ / "locked";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string out = folder + "/out.pas";
+    WriteFile(out, kOld);
+    GiveToUnprivilegedUser(out);
+    GiveToUnprivilegedUser(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+
+    RunResult run = Convert(out, RunOptions().Unprivileged());
+    ASSERT_TRUE(run.exited && run.exitCode == 0) << Describe(run);
+    EXPECT_EQ(ReadFile(out), Expected());
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"out.pas"});
+}
+
 TEST_F(Save, IntoFolderNoOneMayCreateFilesIn)
 {
     // Not even root creates files in /proc.
@@ -103,9 +121,8 @@ TEST_F(Save, IntoFolderThatDoesNotExist)
     EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }
 
-// Disabled until saving refuses a file its user may not write: the temporary
-// file is at present renamed over it, so the read-only file is replaced.
-TEST_F(Save, DISABLED_OverReadOnlyFile)
+// The temporary file must not be renamed over a file its user may not write.
+TEST_F(Save, OverReadOnlyFile)
 {
     if (UnprivilegedUid() < 0) GTEST_SKIP() << kRootSkip;
     const std::string out = dir_ / "out.pas";
@@ -201,10 +218,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LinkCase{"Dangling", "../elsewhere/new.pas", "elsewhere/new.pas", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Disabled until saving works for every valid name: the temporary file beside
-// the target is named after it with 8 more bytes, so a name near the longest a
-// folder takes (255 bytes) fails with ENAMETOOLONG.
-TEST_F(Save, DISABLED_ToLongestFileName)
+// The temporary file beside the target must not need a longer name than the
+// target: a name near the longest a folder takes (255 bytes) still saves.
+TEST_F(Save, ToLongestFileName)
 {
     const std::string out = dir_ / (std::string(251, 'n') + ".pas");
     WriteFile(out, kOld);
