@@ -23,4 +23,7 @@ if [ "$quick" -eq 0 ]; then
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+    # Short fuzz runs: the engine against its plain reference implementation.
+    fuzz/run.sh 30
 fi
