@@ -23,6 +23,36 @@ bool IsAscii(std::string_view s)
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// Gives in cut the text with every line longer than MaxViewLineLength cut
+// there (at a character boundary in UTF-8) and ended by "…"; false when no
+// line is that long. Only for showing: the user cannot edit a read-only view,
+// so the widget's text is never read back.
+bool CutLongLines(const std::string& text, TViewEncoding encoding, std::string& cut)
+{
+    std::vector<std::string_view> lines = ViewLines(text);
+    if (std::none_of(lines.begin(), lines.end(),
+                     [](std::string_view l) { return l.size() > MaxViewLineLength; }))
+        return false;
+    const std::string_view ellipsis = encoding == TViewEncoding::Utf8 ? "\xE2\x80\xA6" : "...";
+    cut.clear();
+    cut.reserve(text.size());
+    for (std::string_view line : lines) {
+        if (line.size() > MaxViewLineLength) {
+            std::size_t end = MaxViewLineLength;
+            if (encoding == TViewEncoding::Utf8) {
+                while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) --end;
+            }
+            cut.append(line.substr(0, end));
+            cut.append(ellipsis);
+        } else {
+            cut.append(line);
+        }
+        cut.append("\r\n");
+    }
+    if (!EndsInBreak(text)) cut.resize(cut.size() - 2);
+    return true;
+}
+
 }  // namespace
 
 TMemo::TMemo(TForm* form) : QPlainTextEdit(form->ClientArea())
@@ -83,11 +113,7 @@ void TMemo::Clear()
 
 void TMemo::LoadFromFile(const std::string& path)
 {
-    std::string text = LoadSourceText(path);
-    for (std::string_view line : ViewLines(text)) {
-        if (line.size() > MaxViewLineLength) RaiseTextCapacityError(path);
-    }
-    SetText(std::move(text));
+    SetText(LoadSourceText(path));
 }
 
 void TMemo::SaveToFile(const std::string& path)
@@ -165,7 +191,12 @@ void TMemo::Show()
     if (updateDepth_ > 0) return;
     encoding_ = ChooseViewEncoding(text_);
     showing_ = true;
-    setPlainText(ShowText(text_, encoding_));
+    std::string cut;
+    if (isReadOnly() && CutLongLines(text_, encoding_, cut)) {
+        setPlainText(ShowText(cut, encoding_));
+    } else {
+        setPlainText(ShowText(text_, encoding_));
+    }
     showing_ = false;
 }
 

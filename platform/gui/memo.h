@@ -17,10 +17,12 @@
 
 class TForm;
 
-// The longest line a view takes from a file. The widget lays out a long line
-// as a whole, in time that grows faster than its length (a single line of
-// 15 MiB took about 9 s); with lines of at most 64 KiB a full view of
-// MemoCapacity bytes shows in about a second.
+// The longest line a read-only view shows whole. The widget lays out a long
+// line as a whole, in time that grows faster than its length (a single line
+// of 15 MiB took about 9 s), so a read-only view shows a longer line cut
+// there and ended by "…"; its text, its lines and what is saved keep every
+// byte. With lines of at most 64 KiB a full view of MemoCapacity bytes shows
+// in about a second.
 inline constexpr std::size_t MaxViewLineLength = 64 * 1024;
 
 enum class TScrollStyle { None, Horizontal, Vertical, Both };
@@ -51,8 +53,8 @@ public:
     // Makes the text of the file at path the view's text by the source text
     // rules (sourcetext.h). Raises EFOpenError when the file cannot be
     // opened (also a directory, a named pipe or a device), EReadError when
-    // reading fails and ETextCapacityError when the text exceeds MemoCapacity
-    // or a line of it exceeds MaxViewLineLength; the view is unchanged then.
+    // reading fails and ETextCapacityError when the text exceeds MemoCapacity;
+    // the view is unchanged then.
     void LoadFromFile(const std::string& path);
     // Writes the text byte for byte to path, replacing the file only when
     // every byte is written (fileio.h, ReplaceFileContents). Raises
