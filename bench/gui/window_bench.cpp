@@ -11,8 +11,12 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <string>
+#include <sys/resource.h>
+
+#include "bench/corpus.h"
 
 #include "app/Main.h"
+#include "engine/convert.h"
 #include "engine/table.h"
 
 namespace {
@@ -52,10 +56,12 @@ void BM_LoadSource(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// "Convert source" on the shipped tables.
 void BM_ConvertSource(benchmark::State& state)
 {
     WriteInputs(static_cast<int>(state.range(0)));
-    LoadTablesFromFiles(Path("cpp.tap"), Path("pascal.tap"));
+    const std::string tables = VELMORA_SOURCE_DIR "/tables/";
+    LoadTablesFromFiles(tables + "cpp.tap", tables + "pascal.tap");
     TMainForm form;
     form.SourceMemo->LoadFromFile(Path("big.c"));
     SourceLoaded = true;
@@ -81,6 +87,54 @@ void BM_ReadEditedResult(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// Peak resident memory of the process so far, in MiB.
+double PeakMiB()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The whole round on the shipped tables: open a source of n lines of
+// C-looking text (about 40 bytes each), convert it, save the result.
+void BM_OpenConvertSave(benchmark::State& state)
+{
+    const std::string tables = VELMORA_SOURCE_DIR "/tables/";
+    LoadTablesFromFiles(tables + "cpp.tap", tables + "pascal.tap");
+    Write(Path("real.c"), MakeCSource(static_cast<std::size_t>(state.range(0)) * 40));
+    TMainForm form;
+    form.show();
+    for (auto _ : state) {
+        form.SourceMemo->LoadFromFile(Path("real.c"));
+        SourceLoaded = true;
+        form.ConvertItemClick(nullptr);
+        form.DestMemo->SaveToFile(Path("real.pas"));
+    }
+    FreeTables();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["peak_MiB"] = PeakMiB();
+}
+
+// Start-up with a large table: loading it, the first conversion (which
+// prepares the table for fast rewriting) and creating and showing the window.
+void BM_StartUpWithLargeTable(benchmark::State& state)
+{
+    auto [cpp, pascal] = MakeTable(static_cast<std::size_t>(state.range(0)));
+    Write(Path("big-cpp.tap"), cpp);
+    Write(Path("big-pascal.tap"), pascal);
+    for (auto _ : state) {
+        LoadTablesFromFiles(Path("big-cpp.tap"), Path("big-pascal.tap"));
+        std::string line = "int main(void)";
+        ConvertLine(line);
+        TMainForm form;
+        form.show();
+        QApplication::processEvents();
+        FreeTables();
+    }
+}
+
+BENCHMARK(BM_OpenConvertSave)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpWithLargeTable)->Arg(7000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSource)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertSource)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadEditedResult)->Arg(100000)->Unit(benchmark::kMillisecond);
