@@ -14,6 +14,7 @@
 
 #include "platform/rtl/sourcetext.h"
 #include "tests/badinput/badinput_support.h"
+#include "tests/support/bad_inputs.h"
 #include "tests/support/reference_rewrite.h"
 
 namespace badinput {
@@ -34,20 +35,8 @@ std::string ReferenceResult(const std::string& source)
     return ToString(reference::ConvertSource(SampleTable(), ToBytes(source)));
 }
 
-std::string AllByteValues(bool nulLast)
-{
-    std::string bytes;
-    for (int b = nulLast ? 1 : 0; b < 256; ++b) bytes += static_cast<char>(b);
-    if (nulLast) bytes += std::string(1, '\0') + "int after the NUL\r\n";
-    return bytes;
-}
-
-std::string OneLongLine()
-{
-    std::string line;
-    while (line.size() < 1024 * 1024) line += "a == c && b != NULL; ";
-    return line;
-}
+using badinputs::AllByteValues;
+using badinputs::OneLongLine;
 
 std::string CrLfAcrossReadBoundary()
 {

@@ -28,6 +28,7 @@
 #include "platform/gui/testseams.h"
 #include "platform/rtl/sourcetext.h"
 #include "tests/gui/guitest.h"
+#include "tests/support/bad_inputs.h"
 #include "tests/support/reference_rewrite.h"
 
 // Makes a source at path; returns false when the case cannot be made here,
@@ -85,20 +86,8 @@ const std::string kSample =
     "/* sample */\r\nint main(void)\r\n{\r\n\tint a = 1, c = 2;\r\n"
     "\tif (a == c && p->next != NULL) x = a;\r\n\treturn 0; /* \xE4nd */\r\n}\r\n";
 
-std::string AllByteValues(bool nulLast)
-{
-    std::string bytes;
-    for (int b = nulLast ? 1 : 0; b < 256; ++b) bytes += static_cast<char>(b);
-    if (nulLast) bytes += std::string(1, '\0') + "int after the NUL\r\n";
-    return bytes;
-}
-
-std::string OneLongLine()
-{
-    std::string line;
-    while (line.size() < 1024 * 1024) line += "a == c && b != NULL; ";
-    return line;
-}
+using badinputs::AllByteValues;
+using badinputs::OneLongLine;
 
 // Short lines with all three kinds of break; no two breaks in a row merge.
 std::string ManyShortLines(int count)
