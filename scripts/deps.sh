@@ -11,7 +11,7 @@ packages=(
     fonts-liberation2
     xvfb xdotool openbox wmctrl x11-utils
     clang libclang-rt-14-dev
-    desktop-file-utils
+    desktop-file-utils groff-base
 )
 
 missing=()
