@@ -35,16 +35,13 @@ bool WriteResult(const std::string& path, const std::string& data)
         }
         return true;
     }
-    int status = ReplaceFileContents(path, data);
-    if (status == 0)
-        return true;
-    int err = errno;
-    if (status == 1) {
-        Complain(path, WithReason("Datei " + path + " kann nicht erstellt werden", err));
-    } else {
-        Complain(path, WithReason("Stream-Write-Fehler", err));
+    try {
+        SaveViewText(path, data);
+    } catch (const Exception& e) {
+        Complain(path, WithReason(e.Message(), e.SystemError()));
+        return false;
     }
-    return false;
+    return true;
 }
 
 bool ConvertOne(const std::string& source, const std::string& output)

@@ -8,7 +8,6 @@
 
 #include "platform/gui/forms.h"
 #include "platform/rtl/errors.h"
-#include "platform/rtl/fileio.h"
 #include "platform/rtl/sourcetext.h"
 
 namespace {
@@ -118,9 +117,7 @@ void TMemo::LoadFromFile(const std::string& path)
 
 void TMemo::SaveToFile(const std::string& path)
 {
-    int status = ReplaceFileContents(path, Text());
-    if (status == 1) RaiseFCreateError(path);
-    if (status != 0) RaiseWriteError(path);
+    SaveViewText(path, Text());
 }
 
 std::size_t TMemo::LineCount() { return Lines().size(); }

@@ -14,10 +14,11 @@ std::string WithPath(const char* before, const std::string& path, const char* af
 }
 
 template <typename E>
-[[noreturn]] void Raise(E error, void* caller, const std::string& fileName)
+[[noreturn]] void Raise(int systemError, E error, void* caller, const std::string& fileName)
 {
     error.SetRaiseAddress(reinterpret_cast<std::uintptr_t>(caller));
     error.SetFileName(fileName);
+    error.SetSystemError(systemError);
     throw error;
 }
 
@@ -85,33 +86,39 @@ int InOutErrorCodeFromErrno(int err)
 // noinline keeps __builtin_return_address(0) pointing at the raising code.
 __attribute__((noinline)) void RaiseInOutError(int code, const std::string& fileName)
 {
-    Raise(EInOutError(code, InOutErrorMessage(code)), __builtin_return_address(0), fileName);
+    const int err = errno;  // before building the message can change it
+    Raise(err, EInOutError(code, InOutErrorMessage(code)), __builtin_return_address(0), fileName);
 }
 
 __attribute__((noinline)) void RaiseFOpenError(const std::string& path)
 {
-    Raise(EFOpenError(WithPath("Datei ", path, " kann nicht geöffnet werden")),
+    const int err = errno;  // before building the message can change it
+    Raise(err, EFOpenError(WithPath("Datei ", path, " kann nicht geöffnet werden")),
           __builtin_return_address(0), path);
 }
 
 __attribute__((noinline)) void RaiseFCreateError(const std::string& path)
 {
-    Raise(EFCreateError(WithPath("Datei ", path, " kann nicht erstellt werden")),
+    const int err = errno;  // before building the message can change it
+    Raise(err, EFCreateError(WithPath("Datei ", path, " kann nicht erstellt werden")),
           __builtin_return_address(0), path);
 }
 
 __attribute__((noinline)) void RaiseReadError(const std::string& path)
 {
-    Raise(EReadError("Stream-Read-Fehler"), __builtin_return_address(0), path);
+    const int err = errno;  // before building the message can change it
+    Raise(err, EReadError("Stream-Read-Fehler"), __builtin_return_address(0), path);
 }
 
 __attribute__((noinline)) void RaiseWriteError(const std::string& path)
 {
-    Raise(EWriteError("Stream-Write-Fehler"), __builtin_return_address(0), path);
+    const int err = errno;  // before building the message can change it
+    Raise(err, EWriteError("Stream-Write-Fehler"), __builtin_return_address(0), path);
 }
 
 __attribute__((noinline)) void RaiseTextCapacityError(const std::string& path)
 {
-    Raise(ETextCapacityError("Text überschreitet Memo-Kapazität"), __builtin_return_address(0),
+    const int err = errno;  // before building the message can change it
+    Raise(err, ETextCapacityError("Text überschreitet Memo-Kapazität"), __builtin_return_address(0),
           path);
 }

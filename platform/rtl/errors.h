@@ -32,10 +32,16 @@ public:
     const std::string& FileName() const noexcept { return fileName_; }
     void SetFileName(std::string name) { fileName_ = std::move(name); }
 
+    // The errno value of the failing system call when the error was raised, or
+    // 0; for reports that add the system's reason to the message.
+    int SystemError() const noexcept { return systemError_; }
+    void SetSystemError(int err) noexcept { systemError_ = err; }
+
 private:
     std::string message_;
     std::string fileName_;
     std::uintptr_t address_ = 0;
+    int systemError_ = 0;
 };
 
 // A file could not be opened, read, written or closed by the text-file

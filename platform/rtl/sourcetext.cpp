@@ -125,6 +125,13 @@ void AppendViewLine(std::string& text, std::string_view line)
     }
 }
 
+void SaveViewText(const std::string& path, std::string_view text)
+{
+    int status = ReplaceFileContents(path, text);
+    if (status == 1) RaiseFCreateError(path);
+    if (status != 0) RaiseWriteError(path);
+}
+
 std::string_view LineForConversion(std::string_view line)
 {
     return line.substr(0, MaxConvertedLineLength);

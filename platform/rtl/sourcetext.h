@@ -41,6 +41,12 @@ std::vector<std::string_view> ViewLines(std::string_view text);
 // the line.
 void AppendViewLine(std::string& text, std::string_view line);
 
+// Saves a view's text to path byte for byte, replacing the file only once
+// every byte is written (ReplaceFileContents in fileio.h). Raises
+// EFCreateError when the file cannot be created and EWriteError when writing
+// stops short; the old file stays as it was in both cases.
+void SaveViewText(const std::string& path, std::string_view text);
+
 // The part of a view line that conversion sees: its first
 // MaxConvertedLineLength characters.
 std::string_view LineForConversion(std::string_view line);
